@@ -43,6 +43,29 @@ TEST(BufferLimits, LongWindowsFolder) {
   }
 }
 
+// A system folder whose path fills the buffer is looked up, and one that does not fit is not:
+// the lookup then reports the size it needs, and target 5 is not attempted.
+TEST(BufferLimits, LongSystemFolder) {
+  for (std::size_t length : {258U, 259U, 260U, 261U}) {
+    SCOPED_TRACE("system folder of " + std::to_string(length) + " characters");
+    fake::Reset();
+    fake::Kernel& machine = fake::Machine();
+    machine.systemDirectory = "C:\\" + std::string(length - 3, 's');
+    package::AddWindows(machine);
+    package::AddPackage(machine);
+    const std::vector<std::string> before = machine.Listing();
+
+    RunCleanup();
+
+    ExpectSoundRun(machine, before);
+    const std::vector<std::string> changes = ChangedInto(machine.log);
+    ASSERT_GE(changes.size(), 2U);
+    EXPECT_EQ(changes[changes.size() - 2] == machine.systemDirectory, length < 260);
+    EXPECT_EQ(machine.Exists(machine.systemDirectory + "\\tq463usd.dll"), length >= 259)
+        << "a path the current directory cannot hold is not entered";
+  }
+}
+
 // A current directory too long for the buffer cannot be saved, so there is nothing to restore:
 // the run must not change into whatever the unwritten buffer holds.
 TEST(BufferLimits, UnsavableCurrentDirectory) {

@@ -31,6 +31,7 @@ STRINGS = [
 
 def check(path):
     problems = []
+    size = os.path.getsize(path)
 
     def expect(actual, expected, what):
         if actual != expected:
@@ -56,7 +57,11 @@ def check(path):
     dlls = sorted(entry.dll.decode().lower() for entry in pe.DIRECTORY_ENTRY_IMPORT)
     expect(dlls, ["kernel32.dll", "msvcrt.dll"], "imported DLLs")
     expect(hasattr(pe, "DIRECTORY_ENTRY_DELAY_IMPORT"), False, "delay-loaded imports")
+    expect(size <= MAX_SIZE, True, "size %d bytes at most %d" % (size, MAX_SIZE))
 
+    if not hasattr(pe, "DIRECTORY_ENTRY_RESOURCE") or not hasattr(pe, "VS_FIXEDFILEINFO"):
+        problems.append("no version record")
+        return problems
     resources = [(kind.id, name.id, language.id)
                  for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries
                  for name in kind.directory.entries
@@ -85,8 +90,6 @@ def check(path):
             translations = [var.entry for var in info.Var]
             expect(translations, [{b"Translation": "0x0409 0x04b0"}], "translation")
 
-    size = os.path.getsize(path)
-    expect(size <= MAX_SIZE, True, "size %d bytes at most %d" % (size, MAX_SIZE))
     return problems
 
 
