@@ -69,7 +69,6 @@ class Prefix:
         # open: start them with theirs going nowhere.
         self._quiet(["wineserver", "-p"])
         self._quiet(["wineboot", "-i"])
-        self._quiet(["wineserver", "-w"], check=False, timeout=5)
         self.mkdir(START)
 
     def start(self):
@@ -80,14 +79,9 @@ class Prefix:
         if os.path.isdir(self.path):
             self._quiet(["wineserver", "-k"], check=False)
 
-    def _quiet(self, command, check=True, timeout=120):
-        try:
-            subprocess.run(command, env=self.env, stdin=subprocess.DEVNULL,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=check,
-                           timeout=timeout)
-        except subprocess.TimeoutExpired:
-            if check:
-                raise
+    def _quiet(self, command, check=True):
+        subprocess.run(command, env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL, check=check, timeout=300)
 
     def host(self, windows_path):
         """Where a C: path lies on this machine; letter case as given."""
