@@ -72,18 +72,6 @@ void Install(fake::Kernel& machine) {
   package::AddPackage(machine);
 }
 
-// Everything but folder `skipped`, and without that folder itself.
-void InstallWithout(fake::Kernel& machine, std::size_t skipped) {
-  package::AddWindows(machine);
-  for (std::size_t i = 0; i < package::Folders.size(); ++i) {
-    if (i != skipped) {
-      for (const std::string& file : FilesOf(i)) {
-        machine.AddFile(package::PathOf(machine, i) + "\\" + file);
-      }
-    }
-  }
-}
-
 // The package's eighteen files with the letter case of their folders and names swapped.
 Names SwappedCase() {
   Names paths = PathsOf({0, 1, 2, 3, 4});
@@ -139,7 +127,10 @@ const std::vector<Scenario> Scenarios = {
          .calls,
      {}},
     {"package folder missing: no .set name attempted, the system folder still cleaned",
-     [](fake::Kernel& m) { InstallWithout(m, 3); },
+     [](fake::Kernel& m) {
+       package::AddWindows(m);
+       package::AddPackage(m, 3);
+     },
      Trace()
          .Save(package::Start)
          .Windows(Win)

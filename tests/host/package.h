@@ -45,9 +45,13 @@ inline void AddWindows(fake::Kernel& machine) {
   machine.currentDirectory = Start;
 }
 
-// The package's own folders and all of its files.
-inline void AddPackage(fake::Kernel& machine) {
+// The package's own folders and all of its files; when `without` names a folder, all but that
+// folder and its files.
+inline void AddPackage(fake::Kernel& machine, std::size_t without = Folders.size()) {
   for (std::size_t i = 0; i < Folders.size(); ++i) {
+    if (i == without) {
+      continue;
+    }
     machine.AddFolder(PathOf(machine, i));
     for (const std::string& file : Folders[i].files) {
       machine.AddFile(PathOf(machine, i) + "\\" + file);
