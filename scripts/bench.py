@@ -4,11 +4,9 @@
 """
 
 import os
-import shutil
 import statistics
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "wine"))
@@ -32,9 +30,7 @@ def install(prefix):
 def main():
     purgelet, empty = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     pairs = int(sys.argv[3])
-    prefix = winebox.Prefix(tempfile.mkdtemp(prefix="purgelet-bench-"))
-    try:
-        prefix.create()
+    with winebox.throwaway("purgelet-bench") as prefix:
         install(prefix)
         timed(prefix, purgelet)  # warm the page cache and the server for both
         timed(prefix, empty)
@@ -71,9 +67,6 @@ def main():
         print("| image size | %d bytes (%.1f KiB); empty program %d bytes | at most 20 KiB |" % (
             size, size / 1024, empty_size))
         return 0
-    finally:
-        prefix.stop()
-        shutil.rmtree(prefix.path, ignore_errors=True)
 
 
 def wine_version():

@@ -5,9 +5,7 @@ Purgelet.exe, and a table of every file before and after.
 """
 
 import os
-import shutil
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "wine"))
@@ -27,11 +25,10 @@ MISSING = "C:\\windows\\BelvaSnap\\52737.set"
 
 def main():
     exe = os.path.abspath(sys.argv[1])
-    prefix = winebox.Prefix(tempfile.mkdtemp(prefix="purgelet-demo-"))
     started = time.monotonic()
-    try:
-        print("Making a throwaway 32-bit Wine prefix in %s (about 10 s) ..." % prefix.path)
-        prefix.create()
+    print("Making a throwaway 32-bit Wine prefix (about 10 s) ...")
+    with winebox.throwaway("purgelet-demo") as prefix:
+        print("Installing the package and other software's files in %s" % prefix.path)
         package = winebox.package_paths()
         for path in package + OTHERS:
             if path != MISSING:
@@ -68,10 +65,6 @@ def main():
               % result.status)
         print("(%.0f s, making the prefix included)" % (time.monotonic() - started))
         return 0 if result.status == 1 else 1
-    finally:
-        prefix.stop()
-        shutil.rmtree(prefix.path, ignore_errors=True)
-
 
 if __name__ == "__main__":
     sys.exit(main())

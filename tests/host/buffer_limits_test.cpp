@@ -23,8 +23,7 @@ TEST(BufferLimits, LongWindowsFolder) {
     fake::Kernel& machine = fake::Machine();
     machine.windowsDirectory = "C:\\" + std::string(length - 3, 'w');
     machine.systemDirectory = "C:\\sys";
-    package::AddWindows(machine);
-    package::AddPackage(machine);
+    package::Install(machine);
     const std::vector<std::string> before = machine.Listing();
 
     RunCleanup();
@@ -51,8 +50,7 @@ TEST(BufferLimits, LongSystemFolder) {
     fake::Reset();
     fake::Kernel& machine = fake::Machine();
     machine.systemDirectory = "C:\\" + std::string(length - 3, 's');
-    package::AddWindows(machine);
-    package::AddPackage(machine);
+    package::Install(machine);
     const std::vector<std::string> before = machine.Listing();
 
     RunCleanup();
@@ -73,8 +71,7 @@ TEST(BufferLimits, UnsavableCurrentDirectory) {
     SCOPED_TRACE("current directory of " + std::to_string(length) + " characters");
     fake::Reset();
     fake::Kernel& machine = fake::Machine();
-    package::AddWindows(machine);
-    package::AddPackage(machine);
+    package::Install(machine);
     machine.currentDirectory = "C:\\" + std::string(length - 3, 'd');
     const std::vector<std::string> before = machine.Listing();
 

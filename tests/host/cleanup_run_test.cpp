@@ -67,11 +67,6 @@ Names PathsOf(const std::vector<std::size_t>& folders,
   return paths;
 }
 
-void Install(fake::Kernel& machine) {
-  package::AddWindows(machine);
-  package::AddPackage(machine);
-}
-
 // The package's eighteen files with the letter case of their folders and names swapped.
 Names SwappedCase() {
   Names paths = PathsOf({0, 1, 2, 3, 4});
@@ -108,7 +103,8 @@ const Trace FullRun = Trace()
                           .Change(package::Start);
 
 const std::vector<Scenario> Scenarios = {
-    {"installed: all eighteen go, in order", Install, FullRun.calls, PathsOf({0, 1, 2, 3, 4})},
+    {"installed: all eighteen go, in order", package::Install, FullRun.calls,
+     PathsOf({0, 1, 2, 3, 4})},
     {"never installed: six attempts, the package's own folders skipped",
      package::AddWindows,
      Trace()
@@ -149,7 +145,7 @@ const std::vector<Scenario> Scenarios = {
      PathsOf({0, 1, 2, 4})},
     {"Windows folder lookup fails: only the system folder is cleaned",
      [](fake::Kernel& m) {
-       Install(m);
+       package::Install(m);
        m.windowsDirectory.clear();
      },
      Trace()
@@ -163,7 +159,7 @@ const std::vector<Scenario> Scenarios = {
      PathsOf({4})},
     {"system folder lookup fails: the Windows targets are cleaned, the restore still runs",
      [](fake::Kernel& m) {
-       Install(m);
+       package::Install(m);
        m.systemDirectory.clear();
      },
      Trace()
@@ -183,7 +179,7 @@ const std::vector<Scenario> Scenarios = {
      PathsOf({0, 1, 2, 3})},
     {"the Windows folder cannot be entered: its subfolders are still cleaned",
      [](fake::Kernel& m) {
-       Install(m);
+       package::Install(m);
        m.failIf = [](std::size_t, Op op, const std::string& path) {
          return op == Op::SetCurrentDirectory && path == Win;
        };
@@ -206,7 +202,7 @@ const std::vector<Scenario> Scenarios = {
      PathsOf({1, 2, 3, 4})},
     {"files that cannot be deleted do not stop the later ones",
      [](fake::Kernel& m) {
-       Install(m);
+       package::Install(m);
        m.AddFile(Win + "\\kestocap.exe", fake::Lock::ReadOnly);
        m.AddFile(Snap + "\\41357KD.set", fake::Lock::InUse);
        m.AddFile(Sys + "\\Tq463ext.dll", fake::Lock::ReadOnly);
@@ -241,7 +237,7 @@ const std::vector<Scenario> Scenarios = {
      }()},
     {"a second run finds nothing and changes nothing",
      [](fake::Kernel& m) {
-       Install(m);
+       package::Install(m);
        RunCleanup();
        m.log.clear();
      },
@@ -272,7 +268,7 @@ const std::vector<Scenario> Scenarios = {
      FullRun.calls, SwappedCase()},
     {"the plan's names elsewhere, and names like them, stay",
      [](fake::Kernel& m) {
-       Install(m);
+       package::Install(m);
        for (const char* decoy :
             {"C:\\start\\kestocap.exe", "C:\\start\\41357.set", "C:\\windows\\Tq463ext.dll",
              "C:\\windows\\41357.set", "C:\\windows\\twain_32\\TQ463TWN.ds",
@@ -289,7 +285,7 @@ const std::vector<Scenario> Scenarios = {
      [](fake::Kernel& m) {
        m.windowsDirectory = "C:\\";
        m.systemDirectory = "C:\\system32";
-       Install(m);
+       package::Install(m);
      },
      Trace()
          .Save(package::Start)

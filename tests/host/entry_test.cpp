@@ -19,8 +19,7 @@ TEST(WinMain, RunsOnceAndReturnsOne) {
                    std::to_string(show));
       fake::Reset();
       fake::Kernel& machine = fake::Machine();
-      package::AddWindows(machine);
-      package::AddPackage(machine);
+      package::Install(machine);
       std::string line = commandLine;
 
       EXPECT_EQ(WinMain(nullptr, nullptr, line.data(), show), 1);

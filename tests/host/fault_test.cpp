@@ -16,12 +16,7 @@ namespace {
 using fake::Op;
 
 // The two machines the faults are tried on.
-void Installed(fake::Kernel& machine) {
-  package::AddWindows(machine);
-  package::AddPackage(machine);
-}
-
-const std::vector<void (*)(fake::Kernel&)> Machines = {Installed, package::AddWindows};
+const std::vector<void (*)(fake::Kernel&)> Machines = {package::Install, package::AddWindows};
 
 // The eight calls whose results the run examines: the save, the two lookups and the changes into
 // the five target folders. Each of the 256 combinations of their success and failure.

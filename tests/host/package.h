@@ -59,4 +59,10 @@ inline void AddPackage(fake::Kernel& machine, std::size_t without = Folders.size
   }
 }
 
+// A Windows installation with the package fully installed.
+inline void Install(fake::Kernel& machine) {
+  AddWindows(machine);
+  AddPackage(machine);
+}
+
 }  // namespace package

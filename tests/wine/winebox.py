@@ -5,6 +5,7 @@ Used by the end-to-end tests, the demo and the benchmark. Needs Debian's wine an
 and python3-pefile for reading where the program's image lies.
 """
 
+import contextlib
 import os
 import re
 import shutil
@@ -153,6 +154,18 @@ class Prefix:
         return process
 
 
+@contextlib.contextmanager
+def throwaway(name):
+    """A new prefix in a temporary folder, removed with its server when the block ends."""
+    prefix = Prefix(tempfile.mkdtemp(prefix=name + "-"))
+    try:
+        prefix.create()
+        yield prefix
+    finally:
+        prefix.stop()
+        shutil.rmtree(prefix.path, ignore_errors=True)
+
+
 _CALL = re.compile(r"^[0-9a-f]+:Call (\w+)\.(\w+)\((.*)\) ret=([0-9a-f]+)$")
 _RET = re.compile(r"^[0-9a-f]+:Ret  (\w+)\.(\w+)\(\) retval=([0-9a-f]+) ret=([0-9a-f]+)$")
 _STRING = re.compile(r'"((?:[^"\\]|\\.)*)"')
@@ -178,7 +191,7 @@ def _unescape(text):
 
 def image_range(exe):
     """The addresses the program's image occupies when loaded at its preferred base."""
-    import pefile
+    import pefile  # here, so that listing the cases needs no pefile
     pe = pefile.PE(exe, fast_load=True)
     base = pe.OPTIONAL_HEADER.ImageBase
     return base, base + pe.OPTIONAL_HEADER.SizeOfImage
